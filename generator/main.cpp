@@ -1,0 +1,3 @@
+#include "RunFlow.h"
+
+int main(int argc, char* argv[]) { return RunGenZov(argc, argv); }

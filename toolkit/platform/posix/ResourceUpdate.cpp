@@ -1,0 +1,212 @@
+// BeginUpdateResourceA, UpdateResourceA and EndUpdateResourceA for program files.
+//
+// The update gathers the file's resources in memory; the commit writes a new file
+// beside the program (its code, then the new image and its trailer), flushes it,
+// gives it the program's mode and renames it over the program, so an interrupted
+// update never leaves a broken program behind.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Win32.h"
+#include "platform/posix/NativePath.h"
+#include "platform/posix/ResourceImage.h"
+
+namespace {
+
+using TNux::Posix::TResourceImage;
+
+struct TResourceUpdate {
+    std::string path;  // as the file system sees it
+    TResourceImage image;
+};
+
+bool IsIntegerResource(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) <= 0xFFFF; }
+
+std::string DirectoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int descriptor, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t written = write(descriptor, bytes, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Copies the first size bytes of one descriptor to another.
+bool CopyPrefix(int from, int to, std::uint64_t size) {
+    char buffer[1 << 16];
+    std::uint64_t offset = 0;
+    while (offset < size) {
+        std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, size - offset));
+        ssize_t count = pread(from, buffer, chunk, static_cast<off_t>(offset));
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            if (count == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        if (!WriteAll(to, buffer, static_cast<std::size_t>(count))) {
+            return false;
+        }
+        offset += static_cast<std::uint64_t>(count);
+    }
+    return true;
+}
+
+// Writes the program's code and the new image to a new file beside it, then
+// renames that over the program. errno tells why when it fails.
+bool Commit(const TResourceUpdate& update) {
+    int program = open(update.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (program < 0) {
+        return false;
+    }
+    struct stat status;
+    TResourceImage old;
+    std::uint64_t codeSize = 0;
+    if (fstat(program, &status) != 0) {
+        int error = errno;
+        close(program);
+        errno = error;
+        return false;
+    }
+    TNux::Posix::ReadAppendedImage(program, old, &codeSize);
+
+    std::string temporary = update.path + ".XXXXXX";
+    int replacement = mkstemp(&temporary[0]);
+    if (replacement < 0) {
+        int error = errno;
+        close(program);
+        errno = error;
+        return false;
+    }
+    std::string image = update.image.Serialize();
+    std::string trailer = TNux::Posix::MakeTrailer(image.size());
+    bool written = CopyPrefix(program, replacement, codeSize) && WriteAll(replacement, image.data(), image.size()) &&
+                   WriteAll(replacement, trailer.data(), trailer.size()) &&
+                   fchmod(replacement, status.st_mode & 07777) == 0 && fsync(replacement) == 0;
+    int error = errno;
+    close(program);
+    if (close(replacement) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && rename(temporary.c_str(), update.path.c_str()) == 0) {
+        return true;
+    }
+    if (written) {
+        error = errno;
+    }
+    unlink(temporary.c_str());
+    errno = error;
+    return false;
+}
+
+}  // namespace
+
+HANDLE BeginUpdateResourceA(LPCSTR path, BOOL deleteExistingResources) {
+    if (path == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    std::string native = TNux::Posix::NativePath(path);
+    // The file has to be readable now, and replaceable at the commit: writable
+    // itself (a running program reports ETXTBSY, which the rename sidesteps) and
+    // in a writable directory.
+    int descriptor = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        int error = S_ISDIR(status.st_mode) ? EISDIR : errno != 0 ? errno : EINVAL;
+        close(descriptor);
+        errno = error;
+        return nullptr;
+    }
+    if ((access(native.c_str(), W_OK) != 0 && errno != ETXTBSY) ||
+        access(DirectoryOf(native).c_str(), W_OK | X_OK) != 0) {
+        int error = errno;
+        close(descriptor);
+        errno = error;
+        return nullptr;
+    }
+    auto* update = new (std::nothrow) TResourceUpdate{native, TResourceImage()};
+    if (update == nullptr) {
+        close(descriptor);
+        errno = ENOMEM;
+        return nullptr;
+    }
+    if (!deleteExistingResources) {
+        close(descriptor);
+        // A file without resources of its own starts from none.
+        TNux::Posix::LoadFileImage(native.c_str(), update->image);
+    } else {
+        close(descriptor);
+    }
+    return update;
+}
+
+BOOL UpdateResourceA(HANDLE handle, LPCSTR type, LPCSTR name, WORD language, LPVOID data, DWORD size) {
+    auto* update = static_cast<TResourceUpdate*>(handle);
+    if (update == nullptr || !IsIntegerResource(type) || !IsIntegerResource(name)) {
+        errno = EINVAL;
+        return FALSE;
+    }
+    auto typeId = static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(type));
+    auto nameId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(name));
+    if (data == nullptr) {
+        if (size != 0) {
+            errno = EINVAL;
+            return FALSE;
+        }
+        update->image.Remove(typeId, nameId, language);
+        return TRUE;
+    }
+    try {
+        update->image.Set(typeId, nameId, language, std::string(static_cast<const char*>(data), size));
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL EndUpdateResourceA(HANDLE handle, BOOL discard) {
+    auto* update = static_cast<TResourceUpdate*>(handle);
+    if (update == nullptr) {
+        errno = EINVAL;
+        return FALSE;
+    }
+    bool committed = discard != FALSE || Commit(*update);
+    int error = errno;
+    delete update;
+    errno = error;
+    return committed ? TRUE : FALSE;
+}
