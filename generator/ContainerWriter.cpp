@@ -54,9 +54,7 @@ std::vector<unsigned char> BuildPayload(const PropertyMap& properties) {
     return payload;
 }
 
-DWORD CompressorError(int result) {
-    return result == Z_MEM_ERROR ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_DATA;
-}
+DWORD CompressorError(int result) { return result == Z_MEM_ERROR ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_DATA; }
 
 // Compresses the whole payload as one zlib stream into a buffer that grows in steps
 // of 1024 bytes; a compressor error is thrown like a write error.

@@ -8,8 +8,7 @@ namespace {
 
 constexpr DWORD kProgramPathSize = 1024;
 
-HANDLE Attempt(const char* name, DWORD access, DWORD shareMode, DWORD disposition, DWORD flags,
-               HANDLE templateFile) {
+HANDLE Attempt(const char* name, DWORD access, DWORD shareMode, DWORD disposition, DWORD flags, HANDLE templateFile) {
     HANDLE handle = CreateFileA(name, access, shareMode, nullptr, disposition, flags, templateFile);
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
@@ -44,8 +43,8 @@ TFile::TFile(const char* name, DWORD access, DWORD shareMode, DWORD disposition,
     Open(name, access, shareMode, disposition, flagsAndAttributes, templateFile);
 }
 
-TFile& TFile::Open(const char* name, DWORD access, DWORD shareMode, DWORD disposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile) {
+TFile& TFile::Open(const char* name, DWORD access, DWORD shareMode, DWORD disposition, DWORD flagsAndAttributes,
+                   HANDLE templateFile) {
     Close();
     HANDLE opened = Attempt(name, access, shareMode, disposition, flagsAndAttributes, templateFile);
     if (opened == nullptr && disposition == OPEN_EXISTING) {

@@ -2,6 +2,4 @@
 
 TModuleInstance ModuleInstance;
 
-DWORD TModuleInstance::GetFileName(char* buffer, DWORD size) const {
-    return GetModuleFileNameA(handle, buffer, size);
-}
+DWORD TModuleInstance::GetFileName(char* buffer, DWORD size) const { return GetModuleFileNameA(handle, buffer, size); }

@@ -63,8 +63,7 @@ const char* TVersionInfo::GetStringValue(const char* name) const {
 
 namespace TNux {
 
-std::string GetVersionText(HINSTANCE module, const char* releaseText, const char* betaText,
-                           const char* debugText) {
+std::string GetVersionText(HINSTANCE module, const char* releaseText, const char* betaText, const char* debugText) {
     TVersionInfo info(module);
     // Only the presence of "Comments" counts: a build without it shows no version.
     const char* comments = info.GetStringValue("Comments");

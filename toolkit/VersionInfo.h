@@ -32,7 +32,6 @@ namespace TNux {
 // "major.minor<third>" and, after releaseText, the file version's major with the
 // beta and debug marks; empty when the module has no version resource or it lacks
 // the "Comments" entry. With no releaseText, only the first part.
-std::string GetVersionText(HINSTANCE module, const char* releaseText, const char* betaText,
-                           const char* debugText);
+std::string GetVersionText(HINSTANCE module, const char* releaseText, const char* betaText, const char* debugText);
 
 }  // namespace TNux

@@ -30,7 +30,7 @@ static long setting(const char* name) {
 ssize_t write(int descriptor, const void* buffer, size_t count) {
     static ssize_t (*real_write)(int, const void*, size_t);
     if (real_write == NULL) {
-        real_write = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+        real_write = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
     }
     if (is_regular(descriptor)) {
         if (descriptor < (int)sizeof written_descriptors) {

@@ -10,8 +10,8 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #else  // POSIX
 

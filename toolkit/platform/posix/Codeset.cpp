@@ -111,7 +111,11 @@ bool Utf8ToUtf16(const char* bytes, std::size_t size, std::u16string& text) {
     const auto* end = at + size;
     while (at < end) {
         unsigned char lead = *at;
-        int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = lead < 0x80             ? 0
+                    : (lead & 0xE0) == 0xC0 ? 1
+                    : (lead & 0xF0) == 0xE0 ? 2
+                    : (lead & 0xF8) == 0xF0 ? 3
+                                            : -1;
         if (extra < 0 || end - at <= extra) {
             errno = EILSEQ;
             return false;

@@ -71,8 +71,7 @@ HANDLE Fail(int descriptor) {
 using TNux::Posix::FileHandleOf;
 using TNux::Posix::TFileHandle;
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, void*, DWORD disposition, DWORD,
-                   HANDLE) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, void*, DWORD disposition, DWORD, HANDLE) {
     using namespace TNux::Posix;
     int flags = OpenFlags(access, disposition);
     if (name == nullptr || flags < 0) {

@@ -99,8 +99,7 @@ bool FindEmbeddedImage(const std::string& contents, TResourceImage& image) {
 
 }  // namespace
 
-const TResourceEntry* TResourceImage::Find(std::uint16_t type, std::uint32_t name,
-                                           std::uint16_t language) const {
+const TResourceEntry* TResourceImage::Find(std::uint16_t type, std::uint32_t name, std::uint16_t language) const {
     for (const TResourceEntry& entry : entries) {
         if (entry.type == type && entry.name == name && (language == 0 || entry.language == language)) {
             return &entry;

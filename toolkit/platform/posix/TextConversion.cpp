@@ -50,8 +50,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int size, WCHAR* wide, int wid
     return Output(converted, wide, wideSize);
 }
 
-int WideCharToMultiByte(UINT, DWORD, const WCHAR* wide, int wideSize, LPSTR text, int size, LPCSTR,
-                        BOOL* usedDefault) {
+int WideCharToMultiByte(UINT, DWORD, const WCHAR* wide, int wideSize, LPSTR text, int size, LPCSTR, BOOL* usedDefault) {
     if (wide == nullptr) {
         errno = EINVAL;
         return 0;
