@@ -30,21 +30,64 @@ char* PropertyMap::Store(std::string_view key, std::string_view value) {
 
 void PropertyMap::Set(std::string_view key, std::string_view value) {
     char* bytes = Store(key, value);
-    Entry entry{bytes, static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(value.size())};
+    Entry entry{0, bytes, static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(value.size())};
     if (settled && !entries.empty() && !KeyLess(KeyOf(entries.back()), key)) {
         settled = false;
     }
     entries.push_back(entry);
 }
 
+namespace {
+
+// Eight key bytes from depth on, big-endian, zero-padded. Keys hold no NUL, so a
+// key that ends inside the word sorts before every key that goes on.
+std::uint64_t KeyWordAt(std::string_view key, std::size_t depth) {
+    std::uint64_t word = 0;
+    if (depth + 8 <= key.size()) {
+        unsigned char bytes[8];
+        std::memcpy(bytes, key.data() + depth, 8);
+        for (unsigned char byte : bytes) {
+            word = (word << 8) | byte;
+        }
+        return word;
+    }
+    for (std::size_t i = 0; i < 8; ++i) {
+        unsigned char byte = depth + i < key.size() ? static_cast<unsigned char>(key[depth + i]) : 0;
+        word = (word << 8) | byte;
+    }
+    return word;
+}
+
+}  // namespace
+
+// Sorts by key, eight bytes at a time: a stable sort on the word at depth, then each
+// run of equal words whose keys go on is sorted by the next word. Equal keys keep
+// the order of their Sets.
+void PropertyMap::SortByKey(Entry* first, Entry* last, std::size_t depth) {
+    for (Entry* entry = first; entry != last; ++entry) {
+        entry->prefix = KeyWordAt(KeyOf(*entry), depth);
+    }
+    std::stable_sort(first, last, [](const Entry& a, const Entry& b) { return a.prefix < b.prefix; });
+    while (first != last) {
+        Entry* run = first;
+        bool goesOn = false;
+        for (; run != last && run->prefix == first->prefix; ++run) {
+            goesOn = goesOn || run->keySize > depth + 8;
+        }
+        // Keys that end inside an equal word are equal; the others go on past it.
+        if (run - first > 1 && goesOn) {
+            SortByKey(first, run, depth + 8);
+        }
+        first = run;
+    }
+}
+
 void PropertyMap::Settle() const {
     if (settled) {
         return;
     }
-    // Entries are appended in the order of their Sets, so among equal keys the
-    // later position holds the later value; a stable sort keeps that order.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return KeyLess(KeyOf(a), KeyOf(b)); });
+    SortByKey(entries.data(), entries.data() + entries.size(), 0);
+    // Among equal keys the last one set holds the value that stays.
     auto kept = entries.begin();
     for (auto at = entries.begin(); at != entries.end(); ++at) {
         auto next = at + 1;

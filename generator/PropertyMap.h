@@ -33,8 +33,11 @@ public:
     }
 
 private:
-    // Key and value bytes lie side by side in a storage block.
+    // Key and value bytes lie side by side in a storage block. The prefix holds
+    // eight key bytes (big-endian, zero-padded) at the depth being sorted, so most
+    // comparisons never touch the storage.
     struct Entry {
+        std::uint64_t prefix;
         const char* bytes;
         std::uint32_t keySize;
         std::uint32_t valueSize;
@@ -46,6 +49,7 @@ private:
     // Sets are appended as they come; the first read after them sorts the entries
     // and keeps only the latest value of each key.
     void Settle() const;
+    static void SortByKey(Entry* first, Entry* last, std::size_t depth);
 
     char* Store(std::string_view key, std::string_view value);
 
