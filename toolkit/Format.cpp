@@ -6,15 +6,23 @@
 
 namespace TNux {
 
+namespace {
+
+// Formats into the scratch buffer, cut at its size; an encoding error leaves it empty.
+void FormatScratch(char (&scratch)[kFormatScratchSize], const char* format, va_list arguments) {
+    if (std::vsnprintf(scratch, sizeof scratch, format, arguments) < 0) {
+        scratch[0] = '\0';
+    }
+}
+
+}  // namespace
+
 std::string FormatString(const char* format, ...) {
     char scratch[kFormatScratchSize];
     va_list arguments;
     va_start(arguments, format);
-    int length = std::vsnprintf(scratch, sizeof scratch, format, arguments);
+    FormatScratch(scratch, format, arguments);
     va_end(arguments);
-    if (length < 0) {
-        scratch[0] = '\0';
-    }
     return std::string(scratch);
 }
 
@@ -22,11 +30,8 @@ char* AppendFormat(char* destination, const char* format, ...) {
     char scratch[kFormatScratchSize];
     va_list arguments;
     va_start(arguments, format);
-    int length = std::vsnprintf(scratch, sizeof scratch, format, arguments);
+    FormatScratch(scratch, format, arguments);
     va_end(arguments);
-    if (length < 0) {
-        scratch[0] = '\0';
-    }
     std::strcat(destination, scratch);
     return destination;
 }

@@ -10,6 +10,7 @@
 
 #include <zlib.h>
 
+#include "platform/posix/DescriptorIo.h"
 #include "platform/posix/NativePath.h"
 
 namespace TNux::Posix {
@@ -48,26 +49,6 @@ std::uint32_t Crc32(const unsigned char* bytes, std::size_t size) {
         size -= chunk;
     }
     return static_cast<std::uint32_t>(crc);
-}
-
-bool ReadAt(int descriptor, void* buffer, std::size_t size, std::uint64_t offset) {
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        ssize_t count = pread(descriptor, bytes, size, static_cast<off_t>(offset));
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            if (count == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += count;
-        size -= static_cast<std::size_t>(count);
-        offset += static_cast<std::uint64_t>(count);
-    }
-    return true;
 }
 
 bool ReadWholeFile(int descriptor, std::string& contents) {

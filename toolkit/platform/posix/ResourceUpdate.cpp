@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "platform/Win32.h"
+#include "platform/posix/DescriptorIo.h"
 #include "platform/posix/NativePath.h"
 #include "platform/posix/ResourceImage.h"
 
@@ -38,44 +39,15 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteAll(int descriptor, const char* bytes, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = write(descriptor, bytes, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // Copies the first size bytes of one descriptor to another.
 bool CopyPrefix(int from, int to, std::uint64_t size) {
     char buffer[1 << 16];
-    std::uint64_t offset = 0;
-    while (offset < size) {
+    for (std::uint64_t offset = 0; offset < size;) {
         std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, size - offset));
-        ssize_t count = pread(from, buffer, chunk, static_cast<off_t>(offset));
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            if (count == 0) {
-                errno = EIO;
-            }
+        if (!TNux::Posix::ReadAt(from, buffer, chunk, offset) || !TNux::Posix::WriteAll(to, buffer, chunk)) {
             return false;
         }
-        if (!WriteAll(to, buffer, static_cast<std::size_t>(count))) {
-            return false;
-        }
-        offset += static_cast<std::uint64_t>(count);
+        offset += chunk;
     }
     return true;
 }
@@ -108,8 +80,9 @@ bool Commit(const TResourceUpdate& update) {
     }
     std::string image = update.image.Serialize();
     std::string trailer = TNux::Posix::MakeTrailer(image.size());
-    bool written = CopyPrefix(program, replacement, codeSize) && WriteAll(replacement, image.data(), image.size()) &&
-                   WriteAll(replacement, trailer.data(), trailer.size()) &&
+    bool written = CopyPrefix(program, replacement, codeSize) &&
+                   TNux::Posix::WriteAll(replacement, image.data(), image.size()) &&
+                   TNux::Posix::WriteAll(replacement, trailer.data(), trailer.size()) &&
                    fchmod(replacement, status.st_mode & 07777) == 0 && fsync(replacement) == 0;
     int error = errno;
     close(program);
