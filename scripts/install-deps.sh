@@ -3,7 +3,7 @@
 # Does nothing when everything is already there.
 set -euo pipefail
 
-packages=(g++ make cmake zlib1g-dev libmd-dev libgtest-dev python3 binutils clang-format)
+packages=(g++ make cmake zlib1g-dev libmd-dev libgtest-dev python3 binutils clang-format locales)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
