@@ -31,6 +31,37 @@ PROPERTIES_TAG = b"ZOV\0"
 END_TAG = b"END\0"
 
 
+# The built-in texts of the messages that a run can print, by id.
+MESSAGES = {
+    101: " 使い方は「%s [-oOutputFile] [SourceFiles ...]」だよ\n",
+    200: "Zov %sなんてオプション知らないよ\n",
+    201: "Zov 出力ファイル指定は一つだけなよ\n",
+    300: "Zov %sが開けないよ(%d)\n",
+    301: "Zov %sへの出力ファイルへの書き込みでエラーが起きたよ(%d)\n",
+    302: "Zov %sが開けないよ(%d)\n",
+    303: "Zov %sからの読み込みでエラーが起きたよ\n",
+    500: "最低限 name,vendor,typeは必要だよ\n",
+    501: "Zov プロパティが一つもないよ\n",
+}
+
+
+def message(number, *arguments):
+    """The bytes that message `number` prints with the arguments (str or bytes)."""
+    text = MESSAGES[number].encode()
+    converted = tuple(a.encode() if isinstance(a, str) else a for a in arguments)
+    return text.replace(b"%d", b"%b").replace(b"%s", b"%b") % tuple(
+        str(a).encode() if isinstance(a, int) else a for a in converted)
+
+
+def listing(properties):
+    """The listing lines for (key, value) pairs, given in the expected order."""
+    return b"".join(_bytes(k) + b" = " + _bytes(v) + b"\n" for k, v in properties)
+
+
+def _bytes(text):
+    return text.encode() if isinstance(text, str) else text
+
+
 @dataclasses.dataclass
 class Result:
     status: int
@@ -138,12 +169,9 @@ class GenzovTestCase(unittest.TestCase):
 
     # Runs ----------------------------------------------------------------
 
-    def run_genzov(self, *args, stdin=b"", env=None, fsize_limit=None, failio=None, program=None,
-                   timeout=120):
-        """Runs the program with the arguments; stdin is bytes (or text). failio is a
-        dict of FAILIO_* settings for the fault-injection library."""
-        if isinstance(stdin, str):
-            stdin = stdin.encode()
+    def genzov_environment(self, env=None, failio=None):
+        """The environment of a run: a plain locale, the sanitizer settings and, when
+        failio is given, the fault-injection library with its FAILIO_* settings."""
         environment = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"}
         for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS"):
             if name in os.environ:
@@ -157,14 +185,28 @@ class GenzovTestCase(unittest.TestCase):
             environment.update({k: str(v) for k, v in failio.items()})
         if env:
             environment.update(env)
+        return environment
+
+    def run_genzov(self, *args, stdin=b"", env=None, fsize_limit=None, failio=None, program=None,
+                   timeout=120, argv0=None):
+        """Runs the program with the arguments; stdin is bytes (or text), or an open
+        file descriptor that becomes the program's standard input. failio is a dict of
+        FAILIO_* settings for the fault-injection library. argv0, when given, is the
+        invocation name the program sees."""
+        environment = self.genzov_environment(env, failio)
+        if isinstance(stdin, str):
+            stdin = stdin.encode()
+        streams = {"input": stdin} if isinstance(stdin, bytes) else {"stdin": stdin}
+        executable = program or self.program
 
         def limit():
             if fsize_limit is not None:
                 signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
                 resource.setrlimit(resource.RLIMIT_FSIZE, (fsize_limit, fsize_limit))
 
-        completed = subprocess.run([program or self.program, *args], input=stdin, capture_output=True,
-                                   cwd=self.work, env=environment, preexec_fn=limit, timeout=timeout)
+        completed = subprocess.run([argv0 if argv0 is not None else executable, *args], executable=executable,
+                                   capture_output=True, cwd=self.work, env=environment, preexec_fn=limit,
+                                   timeout=timeout, **streams)
         return Result(completed.returncode, completed.stdout, completed.stderr)
 
     # Assertions ----------------------------------------------------------
