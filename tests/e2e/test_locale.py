@@ -30,7 +30,7 @@ class LegacyLocaleTest(GenzovTestCase):
             self.skipTest("cannot compile %s: %s" % (LOCALE, made.stderr.decode(errors="replace")))
         # glibc keeps a few bytes for a LOCPATH locale that it never frees: that is
         # not the program's leak.
-        asan = "detect_leaks=0:" + os.environ.get("ASAN_OPTIONS", "")
+        asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
         self.env = {"LOCPATH": self.locales, "LC_ALL": LOCALE, "ASAN_OPTIONS": asan}
 
     def test_messages_are_printed_in_the_locale_codeset(self):
