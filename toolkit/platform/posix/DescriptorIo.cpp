@@ -6,6 +6,21 @@
 
 namespace TNux::Posix {
 
+TDescriptor::~TDescriptor() {
+    int error = errno;
+    Close();
+    errno = error;
+}
+
+bool TDescriptor::Close() {
+    if (descriptor < 0) {
+        return true;
+    }
+    int result = close(descriptor);
+    descriptor = -1;
+    return result == 0 || errno == EINTR;
+}
+
 bool ReadAt(int descriptor, void* buffer, std::size_t size, std::uint64_t offset) {
     auto* bytes = static_cast<unsigned char*>(buffer);
     while (size > 0) {

@@ -12,6 +12,7 @@
 
 #include "platform/StringBundle.h"
 #include "platform/posix/Codeset.h"
+#include "platform/posix/DescriptorIo.h"
 #include "platform/posix/NativePath.h"
 
 #ifdef __APPLE__
@@ -61,14 +62,11 @@ const TNux::Posix::TResourceImage& TPosixModule::Resources() {
     if (!loaded) {
         loaded = true;
         int error = errno;
-        int descriptor = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        TNux::Posix::TDescriptor file(path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC));
         // A program file that cannot be read (execute-only, say) still has the
         // resources it was linked with.
-        if (descriptor < 0 || !TNux::Posix::ReadAppendedImage(descriptor, image, nullptr)) {
+        if (!file.Valid() || !TNux::Posix::ReadAppendedImage(file.Get(), image, nullptr)) {
             image = TNux::Posix::BuiltinImage();
-        }
-        if (descriptor >= 0) {
-            close(descriptor);
         }
         errno = error;
     }

@@ -205,19 +205,15 @@ bool ReadAppendedImage(int descriptor, TResourceImage& image, std::uint64_t* app
 }
 
 bool LoadFileImage(const char* path, TResourceImage& image) {
-    int descriptor = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+    TDescriptor file(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid()) {
         return false;
     }
-    bool found = ReadAppendedImage(descriptor, image, nullptr);
-    if (!found) {
-        std::string contents;
-        found = ReadWholeFile(descriptor, contents) && FindEmbeddedImage(contents, image);
+    if (ReadAppendedImage(file.Get(), image, nullptr)) {
+        return true;
     }
-    int error = errno;
-    close(descriptor);
-    errno = error;
-    return found;
+    std::string contents;
+    return ReadWholeFile(file.Get(), contents) && FindEmbeddedImage(contents, image);
 }
 
 }  // namespace TNux::Posix

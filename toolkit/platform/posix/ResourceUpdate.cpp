@@ -22,6 +22,7 @@
 
 namespace {
 
+using TNux::Posix::TDescriptor;
 using TNux::Posix::TResourceImage;
 
 struct TResourceUpdate {
@@ -55,50 +56,50 @@ bool CopyPrefix(int from, int to, std::uint64_t size) {
 // Writes the program's code and the new image to a new file beside it, then
 // renames that over the program. errno tells why when it fails.
 bool Commit(const TResourceUpdate& update) {
-    int program = open(update.path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (program < 0) {
+    TDescriptor program(open(update.path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status;
+    if (!program.Valid() || fstat(program.Get(), &status) != 0) {
         return false;
     }
-    struct stat status;
     TResourceImage old;
     std::uint64_t codeSize = 0;
-    if (fstat(program, &status) != 0) {
-        int error = errno;
-        close(program);
-        errno = error;
-        return false;
-    }
-    TNux::Posix::ReadAppendedImage(program, old, &codeSize);
+    TNux::Posix::ReadAppendedImage(program.Get(), old, &codeSize);
 
     std::string temporary = update.path + ".XXXXXX";
-    int replacement = mkstemp(&temporary[0]);
-    if (replacement < 0) {
-        int error = errno;
-        close(program);
-        errno = error;
+    TDescriptor replacement(mkstemp(&temporary[0]));
+    if (!replacement.Valid()) {
         return false;
     }
     std::string image = update.image.Serialize();
     std::string trailer = TNux::Posix::MakeTrailer(image.size());
-    bool written = CopyPrefix(program, replacement, codeSize) &&
-                   TNux::Posix::WriteAll(replacement, image.data(), image.size()) &&
-                   TNux::Posix::WriteAll(replacement, trailer.data(), trailer.size()) &&
-                   fchmod(replacement, status.st_mode & 07777) == 0 && fsync(replacement) == 0;
-    int error = errno;
-    close(program);
-    if (close(replacement) != 0 && written) {
-        written = false;
-        error = errno;
-    }
+    bool written = CopyPrefix(program.Get(), replacement.Get(), codeSize) &&
+                   TNux::Posix::WriteAll(replacement.Get(), image.data(), image.size()) &&
+                   TNux::Posix::WriteAll(replacement.Get(), trailer.data(), trailer.size()) &&
+                   fchmod(replacement.Get(), status.st_mode & 07777) == 0 && fsync(replacement.Get()) == 0 &&
+                   replacement.Close();
     if (written && rename(temporary.c_str(), update.path.c_str()) == 0) {
         return true;
     }
-    if (written) {
-        error = errno;
-    }
+    int error = errno;
     unlink(temporary.c_str());
     errno = error;
     return false;
+}
+
+// The program file has to be readable now, and replaceable at the commit:
+// writable itself (a running program reports ETXTBSY, which the rename
+// sidesteps) and in a writable directory.
+bool CanReplace(const std::string& path) {
+    TDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status;
+    if (!file.Valid() || fstat(file.Get(), &status) != 0) {
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    return (access(path.c_str(), W_OK) == 0 || errno == ETXTBSY) && access(DirectoryOf(path).c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace
@@ -109,39 +110,17 @@ HANDLE BeginUpdateResourceA(LPCSTR path, BOOL deleteExistingResources) {
         return nullptr;
     }
     std::string native = TNux::Posix::NativePath(path);
-    // The file has to be readable now, and replaceable at the commit: writable
-    // itself (a running program reports ETXTBSY, which the rename sidesteps) and
-    // in a writable directory.
-    int descriptor = open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        int error = S_ISDIR(status.st_mode) ? EISDIR : errno != 0 ? errno : EINVAL;
-        close(descriptor);
-        errno = error;
-        return nullptr;
-    }
-    if ((access(native.c_str(), W_OK) != 0 && errno != ETXTBSY) ||
-        access(DirectoryOf(native).c_str(), W_OK | X_OK) != 0) {
-        int error = errno;
-        close(descriptor);
-        errno = error;
+    if (!CanReplace(native)) {
         return nullptr;
     }
     auto* update = new (std::nothrow) TResourceUpdate{native, TResourceImage()};
     if (update == nullptr) {
-        close(descriptor);
         errno = ENOMEM;
         return nullptr;
     }
     if (!deleteExistingResources) {
-        close(descriptor);
         // A file without resources of its own starts from none.
         TNux::Posix::LoadFileImage(native.c_str(), update->image);
-    } else {
-        close(descriptor);
     }
     return update;
 }
