@@ -6,6 +6,8 @@
 #include "platform/Win32.h"
 #include "platform/posix/Codeset.h"
 
+#include "TestSupport.h"
+
 namespace {
 
 using TNux::Posix::Utf16ToUtf8;
@@ -116,14 +118,7 @@ TEST(Utf16ToUtf8, LoneSurrogatesBecomeTheReplacementCharacter) {
 
 // The ANSI conversions stand on the locale's codeset; under a UTF-8 (or C) locale
 // they are plain UTF-8.
-class AnsiConversion : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!TNux::Posix::LocaleIsUtf8()) {
-            GTEST_SKIP() << "the locale's codeset is not UTF-8";
-        }
-    }
-};
+using AnsiConversion = TestSupport::Utf8LocaleTest;
 
 TEST_F(AnsiConversion, MultiByteToWideCharCountsAndConverts) {
     const char* text = "Zov \xE3\x81\x82";

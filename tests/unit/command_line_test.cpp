@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "CommandLine.h"
-#include "platform/posix/Codeset.h"
+
+#include "TestSupport.h"
 
 namespace {
 
@@ -43,14 +44,7 @@ Taken Take(const std::vector<std::string>& arguments) {
 
 using Names = std::vector<std::string>;
 
-class TakeArgumentsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!TNux::Posix::LocaleIsUtf8()) {
-            GTEST_SKIP() << "the locale's codeset is not UTF-8";
-        }
-    }
-};
+using TakeArgumentsTest = TestSupport::Utf8LocaleTest;
 
 TEST_F(TakeArgumentsTest, RunGoesOn) {
     const struct {
@@ -101,10 +95,7 @@ TEST_F(TakeArgumentsTest, OptionsThatEndTheRun) {
         {"unknown letter", {"-q"}, UnknownOption("-q"), {}},
         {"percent in the option", {"-%s%n"}, UnknownOption("-%s%n"), {}},
         {"later arguments are not taken", {"a.txt", "-q", "b.txt", "-x"}, UnknownOption("-q"), {"a.txt"}},
-        {"path over 259 characters",
-         {"-o" + tooLong},
-         "Zov " + tooLong + "が開けないよ(" + std::to_string(ENAMETOOLONG) + ")\n",
-         {}},
+        {"path over 259 characters", {"-o" + tooLong}, TestSupport::CannotOpenMessage(tooLong, ENAMETOOLONG), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -3,17 +3,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
-
-#include <zlib.h>
 
 #include "ContainerWriter.h"
 #include "PropertyMap.h"
@@ -22,42 +15,14 @@
 #include "toolkit/Error.h"
 #include "toolkit/File.h"
 
-namespace fs = std::filesystem;
+#include "TestSupport.h"
 
 namespace {
 
-std::uint32_t U32(const std::string& bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Inflates one zlib stream that has to fill the bytes exactly.
-bool InflateWhole(const std::string& compressed, std::string& out) {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
-        return false;
-    }
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    stream.avail_in = static_cast<uInt>(compressed.size());
-    out.clear();
-    int result = Z_OK;
-    while (result == Z_OK) {
-        char buffer[4096];
-        stream.next_out = reinterpret_cast<Bytef*>(buffer);
-        stream.avail_out = sizeof buffer;
-        result = inflate(&stream, Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - stream.avail_out);
-    }
-    bool whole = result == Z_STREAM_END && stream.avail_in == 0;
-    inflateEnd(&stream);
-    return whole;
-}
+using TestSupport::InflateWhole;
+using TestSupport::ReadAll;
+using TestSupport::U32;
+using TestSupport::WriteFailedMessage;
 
 std::string Md5(const std::string& bytes) {
     unsigned char digest[TNux::kMd5DigestSize];
@@ -82,21 +47,11 @@ void CheckPropertiesChunk(const std::string& bytes, std::size_t at, std::string&
     EXPECT_EQ(U32(bytes, at + 36), payload.size());
 }
 
-std::string Message301(const std::string& path, int code) {
-    return "Zov " + path + "への出力ファイルへの書き込みでエラーが起きたよ(" + std::to_string(code) + ")\n";
-}
-
-class ContainerWriterTest : public ::testing::Test {
+class ContainerWriterTest : public TestSupport::ScratchDirTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "genzov-writer-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(ScratchDirTest::SetUp());
         path = dir + "/out.zov";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
     }
 
     std::unique_ptr<TFile> Create() {
@@ -117,7 +72,6 @@ protected:
         return ReadAll(path);
     }
 
-    std::string dir;
     std::string path;
 };
 
@@ -290,7 +244,7 @@ TEST_F(ContainerWriterTest, EveryFailedWriteIsThrownAsAFileErrorNumber) {
             caught->Report();
             std::string printed = testing::internal::GetCapturedStdout();
             if (TNux::Posix::LocaleIsUtf8()) {
-                EXPECT_EQ(printed, Message301(target.path, static_cast<int>(target.error)));
+                EXPECT_EQ(printed, WriteFailedMessage(target.path, static_cast<int>(target.error)));
             }
         }
     }

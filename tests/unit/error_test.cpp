@@ -3,21 +3,16 @@
 #include <memory>
 #include <string>
 
-#include "platform/posix/Codeset.h"
 #include "toolkit/Error.h"
 #include "toolkit/Message.h"
+
+#include "TestSupport.h"
 
 namespace {
 
 // The catalog texts are checked as UTF-8, the codeset of the C and UTF-8 locales.
-class FileErrorTest : public ::testing::Test {
+class FileErrorTest : public TestSupport::Utf8LocaleTest {
 protected:
-    void SetUp() override {
-        if (!TNux::Posix::LocaleIsUtf8()) {
-            GTEST_SKIP() << "the locale's codeset is not UTF-8";
-        }
-    }
-
     static std::string Reported(TNux::TError& error) {
         testing::internal::CaptureStdout();
         error.Report();

@@ -4,7 +4,6 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -14,30 +13,28 @@
 #include "toolkit/File.h"
 #include "toolkit/Handle.h"
 
+#include "TestSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using TestSupport::ReadAll;
+using TestSupport::SelfPath;
 
 // A scratch directory that is also the current directory while the test runs, so
 // that relative names stay inside it.
-class FileTest : public ::testing::Test {
+class FileTest : public TestSupport::ScratchDirTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "genzov-file-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(ScratchDirTest::SetUp());
         previous = fs::current_path();
         fs::current_path(dir);
     }
     void TearDown() override {
         std::error_code ignored;
         fs::current_path(previous, ignored);
-        fs::remove_all(dir, ignored);
+        ScratchDirTest::TearDown();
     }
 
     std::string Path(const std::string& name) const { return dir + "/" + name; }
@@ -54,7 +51,6 @@ protected:
         return probe.Handle() != nullptr;
     }
 
-    std::string dir;
     fs::path previous;
 };
 
@@ -175,7 +171,7 @@ TEST_F(FileTest, FailedCreationLeavesTheErrorOfTheLastAttempt) {
 }
 
 TEST_F(FileTest, OpenExistingLooksBesideTheProgram) {
-    fs::path programDir = fs::read_symlink("/proc/self/exe").parent_path();
+    fs::path programDir = fs::path(SelfPath()).parent_path();
     std::string unique = "genzov-unit-fallback-" + std::to_string(getpid());
     std::string subdir = unique + "-dir";
     struct Cleanup {

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "CatalogLine.h"
 #include "platform/StringBundle.h"
 #include "platform/posix/Codeset.h"
@@ -18,9 +16,15 @@
 #include "platform/posix/ResourceImage.h"
 #include "toolkit/Message.h"
 
+#include "TestSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
+using TestSupport::CatalogSourcePath;
+using TestSupport::SelfPath;
+using TestSupport::WithAppendedImage;
 
 struct CatalogText {
     int id;
@@ -30,8 +34,7 @@ struct CatalogText {
 // The texts the program is built with, read from the resource source beside the tests.
 std::vector<CatalogText> BuiltTexts() {
     std::vector<CatalogText> texts;
-    fs::path source = fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources" / "strings.ja.txt";
-    std::ifstream in(source);
+    std::ifstream in(CatalogSourcePath());
     std::string line;
     while (std::getline(in, line)) {
         TNux::TCatalogFields fields{};
@@ -54,15 +57,7 @@ std::string Printed(int id, Arguments... arguments) {
     return testing::internal::GetCapturedStdout();
 }
 
-// The program's texts are compared as UTF-8, the codeset of the C and UTF-8 locales.
-class MessageTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!TNux::Posix::LocaleIsUtf8()) {
-            GTEST_SKIP() << "the locale's codeset is not UTF-8";
-        }
-    }
-};
+using MessageTest = TestSupport::Utf8LocaleTest;
 
 TEST_F(MessageTest, EveryBuiltInTextComesFromTheStringTable) {
     std::vector<CatalogText> texts = BuiltTexts();
@@ -108,7 +103,7 @@ TEST_F(MessageTest, TextThatAsksForOtherArgumentsIsPrintedAsItStands) {
 TEST(GetOverridePath, IsTheModulePathWithTheExtensionRc) {
     char path[MAX_PATH];
     ASSERT_TRUE(TNux::GetOverridePath(nullptr, path));
-    EXPECT_EQ(std::string(path), fs::read_symlink("/proc/self/exe").string() + ".rc");
+    EXPECT_EQ(std::string(path), SelfPath() + ".rc");
 
     const struct {
         const char* modulePath;
@@ -128,24 +123,8 @@ TEST(GetOverridePath, IsTheModulePathWithTheExtensionRc) {
     EXPECT_STREQ(path, "");
 }
 
-class ModuleFileTest : public MessageTest {
+class ModuleFileTest : public TestSupport::Utf8ScratchDirTest {
 protected:
-    void SetUp() override {
-        MessageTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        std::string pattern = (fs::temp_directory_path() / "genzov-message-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!dir.empty()) {
-            fs::remove_all(dir, ignored);
-        }
-    }
-
     // A program file whose appended resources hold these texts in one string table.
     std::string WriteProgram(const std::vector<std::pair<WORD, std::u16string>>& texts) {
         std::map<WORD, TNux::TStringBundle> bundles;
@@ -156,13 +135,10 @@ protected:
         for (const auto& [bundleId, bundle] : bundles) {
             image.Set(6, bundleId, 0x0411, TNux::EncodeStringBundle(bundle));
         }
-        std::string bytes = image.Serialize();
         std::string path = dir + "/program";
-        std::ofstream(path, std::ios::binary) << "code" << bytes << TNux::Posix::MakeTrailer(bytes.size());
+        std::ofstream(path, std::ios::binary) << WithAppendedImage("code", image.Serialize());
         return path;
     }
-
-    std::string dir;
 };
 
 TEST_F(ModuleFileTest, LoadResourceTextDeliversLongTextsWhole) {

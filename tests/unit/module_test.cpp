@@ -11,11 +11,13 @@
 #include "platform/posix/Module.h"
 #include "toolkit/ModuleInstance.h"
 
+#include "TestSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string SelfPath() { return fs::read_symlink("/proc/self/exe").string(); }
+using TestSupport::SelfPath;
 
 TEST(GetModuleHandleA, FindsOnlyTheRunningProgram) {
     HMODULE self = GetModuleHandleA(nullptr);

@@ -6,13 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <zlib.h>
 
 #include "ContainerWriter.h"
 #include "OutputStage.h"
@@ -20,28 +17,17 @@
 #include "platform/posix/Codeset.h"
 #include "toolkit/File.h"
 
+#include "TestSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::uint32_t U32(const std::string& bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Message300(const std::string& path, int code) {
-    return "Zov " + path + "が開けないよ(" + std::to_string(code) + ")\n";
-}
-
-std::string Message301(const std::string& path, int code) {
-    return "Zov " + path + "への出力ファイルへの書き込みでエラーが起きたよ(" + std::to_string(code) + ")\n";
-}
+using TestSupport::CannotOpenMessage;
+using TestSupport::InflateWhole;
+using TestSupport::ReadAll;
+using TestSupport::U32;
+using TestSupport::WriteFailedMessage;
 
 // Standard output sent into a pipe while the object lives; a pipe is not subject
 // to the file-size limit that some cases set.
@@ -80,19 +66,13 @@ private:
     int saved = -1;
 };
 
-class OutputStageTest : public ::testing::Test {
+class OutputStageTest : public TestSupport::ScratchDirTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "genzov-output-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(ScratchDirTest::SetUp());
         properties.Set("name", "a");
         properties.Set("type", "b");
         properties.Set("vendor", "c");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
     }
 
     // Runs the stage with standard output captured.
@@ -112,17 +92,13 @@ protected:
         EXPECT_EQ(U32(bytes, 32), bytes.size() - kFileHeaderSize);
         EXPECT_EQ(bytes.substr(36, 4), std::string("ZOV\0", 4));
         EXPECT_EQ(bytes.substr(bytes.size() - 12, 4), std::string("END\0", 4));
-        std::string payload(23, '\0');
-        uLongf payloadSize = static_cast<uLongf>(payload.size());
-        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(payload.data()), &payloadSize,
-                             reinterpret_cast<const Bytef*>(bytes.data() + 76), n),
-                  Z_OK);
-        EXPECT_EQ(payload.substr(0, payloadSize), std::string("name=a\0type=b\0vendor=c\0", 23));
+        std::string payload;
+        ASSERT_TRUE(InflateWhole(bytes.substr(76, n), payload));
+        EXPECT_EQ(payload, std::string("name=a\0type=b\0vendor=c\0", 23));
     }
 
     static bool TextsAreUtf8() { return TNux::Posix::LocaleIsUtf8(); }
 
-    std::string dir;
     PropertyMap properties;
 };
 
@@ -153,7 +129,7 @@ TEST_F(OutputStageTest, OutputThatCannotBeCreatedIsReportedWithMessage300) {
         std::string printed;
         EXPECT_FALSE(Run(c.path, printed));
         if (TextsAreUtf8()) {
-            EXPECT_EQ(printed, Message300(c.path, c.error));
+            EXPECT_EQ(printed, CannotOpenMessage(c.path, c.error));
         }
     }
     EXPECT_TRUE(fs::is_directory(dir + "/taken"));
@@ -169,7 +145,7 @@ TEST_F(OutputStageTest, OutputHeldExclusivelyElsewhereIsNeitherCutNorRemoved) {
     std::string printed;
     EXPECT_FALSE(Run(path, printed));
     if (TextsAreUtf8()) {
-        EXPECT_EQ(printed, Message300(path, EWOULDBLOCK));
+        EXPECT_EQ(printed, CannotOpenMessage(path, EWOULDBLOCK));
     }
     EXPECT_EQ(ReadAll(path), "held");
 }
@@ -181,7 +157,7 @@ TEST_F(OutputStageTest, WriteFailureOnADeviceLeavesTheDevice) {
     std::string printed;
     EXPECT_FALSE(Run("/dev/full", printed));
     if (TextsAreUtf8()) {
-        EXPECT_EQ(printed, Message301("/dev/full", ENOSPC));
+        EXPECT_EQ(printed, WriteFailedMessage("/dev/full", ENOSPC));
     }
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
@@ -208,7 +184,7 @@ TEST_F(OutputStageTest, WriteFailureRemovesTheFileButKeepsTheDirectoryItMade) {
 
     EXPECT_FALSE(result);
     if (TextsAreUtf8()) {
-        EXPECT_EQ(printed, Message301(path, EFBIG));
+        EXPECT_EQ(printed, WriteFailedMessage(path, EFBIG));
     }
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(fs::is_directory(dir + "/made"));

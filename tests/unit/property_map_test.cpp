@@ -8,15 +8,12 @@
 
 #include "PropertyMap.h"
 
+#include "TestSupport.h"
+
 namespace {
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-Pairs Contents(const PropertyMap& map) {
-    Pairs pairs;
-    map.Visit([&](std::string_view key, std::string_view value) { pairs.emplace_back(key, value); });
-    return pairs;
-}
+using TestSupport::Contents;
+using TestSupport::Pairs;
 
 TEST(PropertyMap, EmptyMapHasNothing) {
     PropertyMap map;

@@ -10,25 +10,13 @@
 #include "PropertyMap.h"
 #include "PropertySource.h"
 
+#include "TestSupport.h"
+
 namespace {
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-Pairs Contents(const PropertyMap& map) {
-    Pairs pairs;
-    map.Visit([&](std::string_view key, std::string_view value) { pairs.emplace_back(key, value); });
-    return pairs;
-}
-
-// A stream positioned at the start of the bytes (NUL bytes included).
-std::FILE* StreamOf(const std::string& bytes) {
-    std::FILE* stream = std::tmpfile();
-    if (stream != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), stream);
-        std::rewind(stream);
-    }
-    return stream;
-}
+using TestSupport::Contents;
+using TestSupport::Pairs;
+using TestSupport::StreamOf;
 
 Pairs Read(const std::string& bytes) {
     std::FILE* stream = StreamOf(bytes);

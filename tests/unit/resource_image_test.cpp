@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -11,6 +10,8 @@
 #include <zlib.h>
 
 #include "platform/posix/ResourceImage.h"
+
+#include "TestSupport.h"
 
 namespace {
 
@@ -175,21 +176,15 @@ TEST(ResourceImage, TrailerHoldsTheImageSizeAndItsMagic) {
     EXPECT_EQ(trailer.substr(8), std::string("ZOVTAIL\x01", 8));
 }
 
-class ProgramFileTest : public ::testing::Test {
+class ProgramFileTest : public TestSupport::ScratchDirTest {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "genzov-image-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(ScratchDirTest::SetUp());
         code = std::string(
                    "\x7F"
                    "ELF",
                    4) +
                std::string(1000, '\x90');
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
 
     std::string Write(const std::string& name, const std::string& contents) {
@@ -198,9 +193,8 @@ protected:
         return path;
     }
 
-    std::string Appended(const std::string& image) { return code + image + TNux::Posix::MakeTrailer(image.size()); }
+    std::string Appended(const std::string& image) { return TestSupport::WithAppendedImage(code, image); }
 
-    std::string dir;
     std::string code;
 };
 

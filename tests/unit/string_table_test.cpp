@@ -11,14 +11,14 @@
 #include <vector>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/StringBundle.h"
 #include "platform/Win32.h"
-#include "platform/posix/Codeset.h"
 #include "platform/posix/Module.h"
 #include "platform/posix/ResourceImage.h"
 #include "toolkit/StringTable.h"
+
+#include "TestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -26,10 +26,11 @@ namespace {
 
 using TNux::Posix::TResourceImage;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using TestSupport::CannotOpenMessage;
+using TestSupport::ReadAll;
+using TestSupport::SelfPath;
+using TestSupport::StreamOf;
+using TestSupport::WithAppendedImage;
 
 std::string StreamContents(std::FILE* stream) {
     std::string text;
@@ -42,35 +43,13 @@ std::string StreamContents(std::FILE* stream) {
     return text;
 }
 
-std::FILE* StreamOf(const std::string& bytes) {
-    std::FILE* stream = std::tmpfile();
-    if (stream != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), stream);
-        std::rewind(stream);
-    }
-    return stream;
-}
-
-std::string SelfPath() { return fs::read_symlink("/proc/self/exe").string(); }
-
 // The string table and the version resource are compared as UTF-8, the codeset
 // of the C and UTF-8 locales.
-class StringTableTest : public ::testing::Test {
+class StringTableTest : public TestSupport::Utf8ScratchDirTest {
 protected:
     void SetUp() override {
-        if (!TNux::Posix::LocaleIsUtf8()) {
-            GTEST_SKIP() << "the locale's codeset is not UTF-8";
-        }
-        std::string pattern = (fs::temp_directory_path() / "genzov-table-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(Utf8ScratchDirTest::SetUp());
         program = dir + "/program";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!dir.empty()) {
-            fs::remove_all(dir, ignored);
-        }
     }
 
     // Dumps with standard output captured too.
@@ -116,8 +95,7 @@ protected:
         image.Set(6, 7, 0x0411, TNux::EncodeStringBundle(bundle7));
         image.Set(6, 13, 0x0411, TNux::EncodeStringBundle(bundle13));
         image.Set(16, 1, 0x0411, "version bytes");
-        std::string bytes = image.Serialize();
-        std::ofstream(program, std::ios::binary) << kCode << bytes << TNux::Posix::MakeTrailer(bytes.size());
+        std::ofstream(program, std::ios::binary) << WithAppendedImage(kCode, image.Serialize());
     }
 
     // The texts the program file's string table holds, by id.
@@ -136,13 +114,12 @@ protected:
     static constexpr const char* kCode =
         "\x7F"
         "ELF program code";
-    std::string dir;
     std::string program;
 };
 
 TEST_F(StringTableTest, DumpPrintsTheProgramsTableAsCatalogLines) {
-    fs::path source = fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources" / "strings.ja.txt";
-    std::string expected = ReadAll(source.string());
+    std::string source = TestSupport::CatalogSourcePath();
+    std::string expected = ReadAll(source);
     ASSERT_FALSE(expected.empty()) << source;
     std::string dumped;
     std::string printed;
@@ -173,7 +150,7 @@ TEST_F(StringTableTest, DumpOfAModuleThatIsNotLoadedFails) {
         std::string printed;
         EXPECT_FALSE(Dump(path, 3000, dumped, printed));
         EXPECT_EQ(dumped, "");
-        EXPECT_EQ(printed, "Zov " + path + "が開けないよ(0)\n");
+        EXPECT_EQ(printed, CannotOpenMessage(path, 0));
     }
 }
 
@@ -265,7 +242,7 @@ TEST_F(StringTableTest, LoadIntoAFileThatCannotBeUpdatedFails) {
         program = c.path;
         std::string printed;
         EXPECT_FALSE(Load("0011\t6\t201\ttext\n", printed));
-        EXPECT_EQ(printed, "Zov " + c.path + "が開けないよ(" + std::to_string(c.error) + ")\n");
+        EXPECT_EQ(printed, CannotOpenMessage(c.path, c.error));
     }
     EXPECT_FALSE(fs::exists(dir + "/missing"));
 }

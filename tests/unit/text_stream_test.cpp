@@ -2,26 +2,18 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/TextStream.h"
+
+#include "TestSupport.h"
 
 namespace {
 
-std::FILE* StreamOf(const std::string& bytes) {
-    std::FILE* stream = std::tmpfile();
-    if (stream != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), stream);
-        std::rewind(stream);
-    }
-    return stream;
-}
+using TestSupport::StreamOf;
 
 // Every line ReadTextLine delivers with buffers of the size, until it gives null.
 std::vector<std::string> Lines(const std::string& bytes, int size = 1024) {
@@ -129,19 +121,7 @@ TEST(ReadTextLine, ReadErrorGivesNullAndFerror) {
     std::fclose(stream);
 }
 
-class OpenTextFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "genzov-text-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    std::string dir;
-};
+using OpenTextFileTest = TestSupport::ScratchDirTest;
 
 TEST_F(OpenTextFileTest, OpensAFileNamedWithEitherSeparator) {
     std::filesystem::create_directory(dir + "/sub");

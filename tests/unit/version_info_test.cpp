@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "platform/Win32.h"
 #include "platform/posix/Module.h"
@@ -12,7 +9,7 @@
 #include "platform/posix/VersionResource.h"
 #include "toolkit/VersionInfo.h"
 
-namespace fs = std::filesystem;
+#include "TestSupport.h"
 
 namespace {
 
@@ -50,29 +47,16 @@ TEST(TVersionInfo, NoModuleGivesNoBlock) {
     EXPECT_EQ(info.GetStringValue("Comments"), nullptr);
 }
 
-class VersionTextTest : public ::testing::Test {
+class VersionTextTest : public TestSupport::ScratchDirTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "genzov-version-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
     // A program file whose appended resources hold only this version resource.
     std::string WriteProgram(const TNux::Posix::TVersionResource& version) {
         TNux::Posix::TResourceImage image;
         image.Set(16, 1, 0x0411, version.Serialize());
-        std::string bytes = image.Serialize();
         std::string path = dir + "/program";
-        std::ofstream(path, std::ios::binary) << "code" << bytes << TNux::Posix::MakeTrailer(bytes.size());
+        std::ofstream(path, std::ios::binary) << TestSupport::WithAppendedImage("code", image.Serialize());
         return path;
     }
-
-    std::string dir;
 };
 
 TEST_F(VersionTextTest, BuiltFromTheFixedPartOnceCommentsIsPresent) {
