@@ -125,7 +125,6 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVER
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL CreateDirectoryA(LPCSTR path, void* security);
 BOOL DeleteFileA(LPCSTR path);
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 
 // Text conversion between the ANSI code page (the locale's codeset) and UTF-16
 constexpr UINT CP_ACP = 0;

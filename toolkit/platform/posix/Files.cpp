@@ -250,16 +250,3 @@ BOOL DeleteFileA(LPCSTR path) {
     }
     return unlink(TNux::Posix::NativePath(path).c_str()) == 0 ? TRUE : FALSE;
 }
-
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-    char path[PATH_MAX];
-    if (getcwd(path, sizeof path) == nullptr) {
-        return 0;
-    }
-    DWORD length = static_cast<DWORD>(std::strlen(path));
-    if (buffer == nullptr || length + 1 > size) {
-        return length + 1;
-    }
-    std::memcpy(buffer, path, length + 1);
-    return length;
-}
